@@ -86,17 +86,23 @@ std::string_view cookieName(std::string_view item) {
     return item.substr(0, item.find('='));
 }
 
-int statusCode(std::string_view headerText) {
+} // namespace
+
+int statusCodeOf(std::string_view headerText) {
     std::string_view statusLine = headerText.substr(0, headerText.find('\n'));
     std::size_t blank = statusLine.find(' ');
     if (!statusLine.starts_with("HTTP/") || blank == std::string_view::npos)
         return 0;
     int code = 0;
+    // A status code has three digits.
     for (std::size_t i = blank + 1;
-         i < statusLine.size() && std::isdigit(static_cast<unsigned char>(statusLine[i])); ++i)
+         i < statusLine.size() && i <= blank + 3 && std::isdigit(static_cast<unsigned char>(statusLine[i]));
+         ++i)
         code = code * 10 + (statusLine[i] - '0');
     return code;
 }
+
+namespace {
 
 bool isWebAddress(std::string_view url) {
     return startsWithIgnoreCase(url, "http://") || startsWithIgnoreCase(url, "https://");
@@ -339,7 +345,7 @@ Exchange runExchange(const ExchangeSetup& setup) {
         curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
 
-    exchange.ok = session.perform() && !state.tooLarge && statusCode(exchange.headers) != 0;
+    exchange.ok = session.perform() && !state.tooLarge && statusCodeOf(exchange.headers) != 0;
     curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
     if (!exchange.ok)
         return {};
@@ -494,8 +500,12 @@ std::string receivedCookies(std::string_view headerText) {
     return cookies;
 }
 
+bool declaresUtf8(std::string_view headerText) {
+    return containsIgnoreCase(headerText, "charset=utf-8");
+}
+
 bool isMove(std::string_view headerText) {
-    switch (statusCode(headerText)) {
+    switch (statusCodeOf(headerText)) {
     case 301:
     case 302:
     case 303:
@@ -534,8 +544,7 @@ WebReply sendWebRequest(const WebRequest& request) {
     reply.headers = std::move(exchange.headers);
     reply.cookies = std::move(cookies);
     reply.location = headerValue(reply.headers, "Location:");
-    reply.body = containsIgnoreCase(reply.headers, "charset=utf-8") ? utf8ToGbk(exchange.body)
-                                                                    : std::move(exchange.body);
+    reply.body = declaresUtf8(reply.headers) ? utf8ToGbk(exchange.body) : std::move(exchange.body);
     return reply;
 }
 
@@ -554,7 +563,7 @@ std::string fetchUrlBytes(std::string_view url) {
             return setup;
         },
         [](const Exchange&) {});
-    int status = statusCode(exchange.headers);
+    int status = statusCodeOf(exchange.headers);
     if (!exchange.ok || status < 200 || status > 299)
         return {};
     return std::move(exchange.body);

@@ -60,6 +60,10 @@ inline constexpr std::string_view kByteReaderUserAgent = "Mozilla/4.0 (compatibl
 [[nodiscard]] std::string headerValue(std::string_view headerText, std::string_view name);
 // The cookies set by an answer's "Set-Cookie:" lines, joined by "; ".
 [[nodiscard]] std::string receivedCookies(std::string_view headerText);
+// Whether the header text says the body is UTF-8 ("charset=utf-8", any case).
+[[nodiscard]] bool declaresUtf8(std::string_view headerText);
+// The status code of the status line that begins `headerText`, or 0.
+[[nodiscard]] int statusCodeOf(std::string_view headerText);
 // Whether the status line of `headerText` tells of a move to another address.
 [[nodiscard]] bool isMove(std::string_view headerText);
 

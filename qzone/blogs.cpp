@@ -2,6 +2,7 @@
 
 #include "net/http_request.h"
 #include "net/pattern_matcher.h"
+#include "net/text_encoding.h"
 #include "qzb_build_config.h"
 #include "qzone/account_number.h"
 
@@ -70,6 +71,66 @@ BlogList listBlogs(std::string_view account) {
         }
         previous = std::move(page.entries);
     }
+}
+
+std::string blogContentUrl(std::string_view account, std::string_view blogId) {
+    std::string url = "http://";
+    url += config::kBlogContentHost;
+    url += "/cgi-bin/blognew/blog_output_data?uin=";
+    url += account;
+    url += "&blogid=";
+    url += blogId;
+    return url;
+}
+
+std::string fetchBlogContent(std::string_view account, std::string_view blogId) {
+    if (!isValidAccountNumber(account))
+        return {};
+    WebRequest request;
+    request.url = blogContentUrl(account, blogId);
+    WebReply reply = sendWebRequest(request);
+    const int status = statusCodeOf(reply.headers);
+    if (status < 200 || status > 299)
+        return {};
+    return std::move(reply.body);
+}
+
+DownloadOutcome downloadBlogPosts(std::string_view account, const std::vector<BlogEntry>& posts,
+                                  const SaveBlogPost& save, const ProgressText& progress,
+                                  const StopRequested& stopRequested) {
+    DownloadOutcome outcome;
+    int number = 0;
+    for (const BlogEntry& post : posts) {
+        if (stopRequested && stopRequested()) {
+            outcome.stopped = true;
+            break;
+        }
+        ++number;
+        const std::string page = fetchBlogContent(account, post.blogId);
+        if (page.empty() || !save(post, number, page)) {
+            ++outcome.failed;
+            continue;
+        }
+        ++outcome.saved;
+        if (progress)
+            progress(blogProgressText(outcome.saved));
+    }
+    return outcome;
+}
+
+std::string blogProgressText(int saved) {
+    return gbk("下载到了") + std::to_string(saved) + gbk("篇日志");
+}
+
+std::string blogEndMessage(const DownloadOutcome& outcome) {
+    std::string message = gbk("下载完成！");
+    if (outcome.failed > 0)
+        message += gbk("\r\n有") + std::to_string(outcome.failed) + gbk("篇日志未能保存。");
+    return message;
+}
+
+std::string blogEndTitle() {
+    return gbk("友情提示");
 }
 
 } // namespace qzb

@@ -1,13 +1,22 @@
 #include "qzone/blogs.h"
 
+#include "application_environment.h"
+#include "net/text_encoding.h"
 #include "service_fixture.h"
+#include "store/blog_files.h"
+#include "store/file_writer.h"
+#include "temp_folder.h"
 
+#include <QGuiApplication>
 #include <gmock/gmock.h>
 
 namespace qzb {
 namespace {
 
 using sample::FaultKind;
+
+[[maybe_unused]] ::testing::Environment* const kApplication =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment<QGuiApplication>);
 
 class BlogListTest : public ServiceTest {
 protected:
@@ -16,13 +25,6 @@ protected:
         for (const auto& post : sample::samplePosts(count))
             entries.push_back({post.blogId, post.title});
         return entries;
-    }
-
-    [[nodiscard]] std::vector<std::string> requestedTargets() const {
-        std::vector<std::string> targets;
-        for (const auto& request : m_service.requests())
-            targets.push_back(request.target);
-        return targets;
     }
 };
 
@@ -155,6 +157,117 @@ TEST(BlogListParsing, TakesIdsAndTitlesByteForByte) {
                                                      BlogEntry{"13", " \xC8\xD5 "}));
     EXPECT_FALSE(parseBlogPage("_Callback({\n\t\"code\":-1,\n\t\"subcode\":0}").success);
     EXPECT_TRUE(parseBlogPage("").entries.empty());
+}
+
+TEST(BlogContentUrl, HoldsOnlyTheAccountAndThePostId) {
+    EXPECT_EQ(blogContentUrl("123456789", "1200000003"),
+              "http://b1.qzone.qq.com/cgi-bin/blognew/blog_output_data?uin=123456789&blogid=1200000003");
+}
+
+TEST(BlogEndMessage, TellsOfPostsThatWereNotSaved) {
+    EXPECT_EQ(blogProgressText(12), gbk("下载到了12篇日志"));
+    EXPECT_EQ(blogEndMessage({.saved = 3, .failed = 0}), gbk("下载完成！"));
+    EXPECT_EQ(blogEndMessage({.saved = 3, .failed = 2}), gbk("下载完成！\r\n有2篇日志未能保存。"));
+    EXPECT_EQ(blogEndTitle(), gbk("友情提示"));
+}
+
+class BlogDownloadTest : public BlogListTest {
+protected:
+    // Saves through the storage layer as the blog page does, noting how many
+    // content requests the service had seen when each post was written.
+    DownloadOutcome download(BlogFormat format, const std::vector<BlogEntry>& posts) {
+        const std::string base = toPathText(root());
+        EXPECT_TRUE(prepareBlogFolders(base, format));
+        return downloadBlogPosts(
+            kAccount, posts,
+            [&](const BlogEntry&, int number, std::string_view page) {
+                m_requestsAtSave.push_back(contentRequests());
+                return saveBlogPost(base, format, "post", number, page);
+            },
+            [&](const std::string& text) { m_progress.push_back(text); });
+    }
+
+    [[nodiscard]] std::size_t contentRequests() const {
+        std::size_t count = 0;
+        for (const auto& request : m_service.requests())
+            count += request.target.find("blog_output_data") != std::string::npos;
+        return count;
+    }
+
+    [[nodiscard]] std::string savedFile(BlogFormat format, int number) const {
+        return readBytes(toFileSystemPath(blogFilePath(toPathText(root()), format, "post", number)));
+    }
+
+    // Each run of a test saves below a folder of its own.
+    [[nodiscard]] std::filesystem::path root() const { return m_temp.path() / m_run; }
+
+    TempFolder m_temp;
+    std::string m_run = "first";
+    std::vector<std::size_t> m_requestsAtSave;
+    std::vector<std::string> m_progress;
+};
+
+TEST_F(BlogDownloadTest, SavesEveryPostInListOrderBeforeAskingForTheNext) {
+    useOptions({.posts = 8});
+    const auto posts = listBlogs(kAccount).entries;
+    m_service.clearRequests();
+    DownloadOutcome outcome = download(BlogFormat::Html, posts);
+    EXPECT_EQ(outcome.saved, 8);
+    EXPECT_EQ(outcome.failed, 0);
+    EXPECT_EQ(m_requestsAtSave, (std::vector<std::size_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(m_progress.back(), blogProgressText(8));
+    EXPECT_EQ(m_progress.size(), 8u);
+
+    std::vector<std::string> expectedTargets;
+    for (const auto& post : posts)
+        expectedTargets.push_back(blogContentUrl(kAccount, post.blogId));
+    EXPECT_EQ(requestedTargets(), expectedTargets);
+    for (int number = 1; number <= 8; ++number) {
+        SCOPED_TRACE(number);
+        const auto post = m_service.posts()[static_cast<std::size_t>(number - 1)];
+        EXPECT_EQ(savedFile(BlogFormat::Html, number), sample::samplePostPage(post));
+    }
+}
+
+TEST_F(BlogDownloadTest, PostsWithTheSameTitleAreFetchedByTheirOwnIds) {
+    useOptions({.posts = 8});
+    const auto posts = listBlogs(kAccount).entries;
+    ASSERT_EQ(posts[1].title, posts[7].title);
+    m_service.clearRequests();
+    download(BlogFormat::Text, {posts[1], posts[7]});
+    const std::string first = savedFile(BlogFormat::Text, 1);
+    const std::string second = savedFile(BlogFormat::Text, 2);
+    EXPECT_NE(first, second);
+    EXPECT_NE(first.find(posts[1].blogId), std::string::npos);
+    EXPECT_NE(second.find(posts[7].blogId), std::string::npos);
+    EXPECT_TRUE(first.ends_with(blogFooter()));
+}
+
+TEST_F(BlogDownloadTest, APostThatCannotBeFetchedLeavesNoFileAndTheWalkGoesOn) {
+    const auto posts = expectedPosts(5);
+    for (FaultKind kind :
+         {FaultKind::Status, FaultKind::CloseMidBody, FaultKind::EmptyBody, FaultKind::Stall}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        m_run = std::to_string(static_cast<int>(kind));
+        m_progress.clear();
+        useOptions({.posts = 5, .faults = {{.targetContains = "blogid=" + posts[1].blogId, .kind = kind}}});
+        DownloadOutcome outcome = download(BlogFormat::Doc, posts);
+        EXPECT_EQ(outcome.saved, 4);
+        EXPECT_EQ(outcome.failed, 1);
+        EXPECT_EQ(m_progress.back(), blogProgressText(4));
+        EXPECT_EQ(filesBelow(root()).size(), 4u);
+        EXPECT_FALSE(std::filesystem::exists(
+            toFileSystemPath(blogFilePath(toPathText(root()), BlogFormat::Doc, "post", 2))));
+    }
+}
+
+TEST_F(BlogDownloadTest, APostThatCannotBeWrittenIsCountedAsFailed) {
+    useOptions({.posts = 3});
+    DownloadOutcome outcome =
+        downloadBlogPosts(kAccount, expectedPosts(3),
+                          [](const BlogEntry&, int number, std::string_view) { return number != 2; }, {});
+    EXPECT_EQ(outcome.saved, 2);
+    EXPECT_EQ(outcome.failed, 1);
 }
 
 } // namespace

@@ -33,6 +33,14 @@ protected:
 
     void useOptions(sample::Options options) { m_service.setOptions(std::move(options)); }
 
+    // The request-line targets the service received, in order.
+    [[nodiscard]] std::vector<std::string> requestedTargets() const {
+        std::vector<std::string> targets;
+        for (const auto& request : m_service.requests())
+            targets.push_back(request.target);
+        return targets;
+    }
+
     sample::SampleService m_service;
 };
 

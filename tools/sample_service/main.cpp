@@ -20,7 +20,10 @@ std::optional<int> nonNegative(std::string_view text) {
 }
 
 int usage() {
-    std::cerr << "usage: sample_service [--port N] [--posts N] [--latency-ms N]\n";
+    std::cerr
+        << "usage: sample_service [--port N] [--posts N] [--moods N] [--photo-bytes N] [--album-photos N]\n"
+           "                      [--latency-ms N]\n"
+           "  --album-photos N  the first album holds N photos\n";
     return 2;
 }
 
@@ -39,6 +42,12 @@ int main(int argc, char** argv) {
             port = *value;
         } else if (flag == "--posts") {
             options.posts = *value;
+        } else if (flag == "--moods") {
+            options.moods = *value;
+        } else if (flag == "--photo-bytes") {
+            options.photoBytes = static_cast<std::size_t>(*value);
+        } else if (flag == "--album-photos") {
+            options.albumPhotos.front() = *value;
         } else if (flag == "--latency-ms") {
             options.latency = std::chrono::milliseconds(*value);
         } else {

@@ -1,6 +1,7 @@
 #include "tools/sample_service/sample_service.h"
 
 #include "net/text_encoding.h"
+#include "tools/sample_service/sample_answers.h"
 
 #include <httplib.h>
 
@@ -10,30 +11,23 @@
 #include <netinet/in.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <condition_variable>
 #include <csignal>
 #include <filesystem>
-#include <optional>
 #include <string_view>
 #include <thread>
 
 namespace qzb::sample {
 namespace {
 
-constexpr std::string_view kBlogListPath = "/cgi-bin/blognew/get_abs";
-constexpr const char* kGbkHtml = "text/html; charset=gbk";
 constexpr std::chrono::milliseconds kStopPollInterval{5};
 // Enough workers for a program and a benchmark talking to the service side by side.
 constexpr std::size_t kWorkerThreads = 16;
 // libcurl keeps one connection per host; let it carry a whole backup.
 constexpr std::size_t kKeepAliveRequests = 100000;
-
-struct Reply {
-    int status = 200;
-    std::string body;
-};
 
 // A proxy-form target ("http://host[:port]/path?query") loses its scheme and
 // host; a plain target is already a path and query.
@@ -49,100 +43,6 @@ std::string pathAndQueryOf(const std::string& target) {
         return "/";
     }
     return target[authorityEnd] == '?' ? "/" + target.substr(authorityEnd) : target.substr(authorityEnd);
-}
-
-std::string_view pathOf(std::string_view pathAndQuery) {
-    return pathAndQuery.substr(0, pathAndQuery.find('?'));
-}
-
-std::optional<std::string_view> queryValue(std::string_view pathAndQuery, std::string_view key) {
-    const auto question = pathAndQuery.find('?');
-    if (question == std::string_view::npos) {
-        return std::nullopt;
-    }
-    std::string_view query = pathAndQuery.substr(question + 1);
-    while (!query.empty()) {
-        const auto amp = query.find('&');
-        const std::string_view item = query.substr(0, amp);
-        const auto eq = item.find('=');
-        if (item.substr(0, eq) == key) {
-            return eq == std::string_view::npos ? std::string_view{} : item.substr(eq + 1);
-        }
-        query = amp == std::string_view::npos ? std::string_view{} : query.substr(amp + 1);
-    }
-    return std::nullopt;
-}
-
-std::optional<std::size_t> decimal(std::string_view text) {
-    std::size_t value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc{} || end != text.data() + text.size()) {
-        return std::nullopt;
-    }
-    return value;
-}
-
-bool isAccountNumber(std::string_view text) {
-    return text.size() >= 5 && text.size() <= 11 &&
-           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::string errorPage(int status) {
-    const std::string code = std::to_string(status);
-    return "<html><head><title>" + code + "</title></head><body><h1>" + code +
-           "</h1><p>The request could not be served.</p></body></html>";
-}
-
-// The service prints its objects with a line feed after every comma and a tab
-// before every top-level key; the program's markers depend on that layout.
-std::string blogRecord(const SamplePost& post, std::size_t index) {
-    static const std::string kCategories[] = {gbk("个人日记"), gbk("心情随笔"), gbk("读书")};
-    const std::string day = std::to_string(10 + index % 18);
-    return "{\"blogId\":" + post.blogId + ",\n\"blogType\":0,\n\"cate\":\"" +
-           kCategories[index % std::size(kCategories)] + "\",\n\"title\":\"" + post.title +
-           "\",\n\"commentNum\":" + std::to_string(index * 7 % 11) +
-           ",\n\"readNum\":" + std::to_string(40 + index * 13 % 97) + ",\n\"pubTime\":\"2013-04-" + day +
-           " 21:" + std::to_string(10 + index % 50) + "\",\n\"effect\":0}";
-}
-
-std::string blogListAnswer(const std::vector<SamplePost>& posts, std::size_t pos, std::size_t num) {
-    std::string out =
-        "_Callback({\n\t\"code\":0,\n\t\"subcode\":0,\n\t\"message\":\"\",\n\t\"default\":0,\n\t"
-        "\"data\":{\"list\":[";
-    const std::size_t begin = std::min(pos, posts.size());
-    const std::size_t end = begin + std::min(num, posts.size() - begin);
-    for (std::size_t i = begin; i < end; ++i) {
-        if (i != begin) {
-            out += ",\n";
-        }
-        out += blogRecord(posts[i], i);
-    }
-    out += "],\n\"totalNum\":" + std::to_string(posts.size()) + "}\n});";
-    return out;
-}
-
-// What the service says to a visitor who may not read the space (or a broken request).
-std::string blogListRefusal() {
-    return "_Callback({\n\t\"code\":-3000,\n\t\"subcode\":-4001,\n\t\"message\":\"" + gbk("请先登录空间") +
-           "\",\n\t\"notice\":0,\n\t\"time\":1365000000,\n\t\"tips\":\"" + gbk("没有访问权限") +
-           "\",\n\t\"data\":{}\n});";
-}
-
-Reply blogList(std::string_view pathAndQuery, const std::vector<SamplePost>& posts, bool refuse) {
-    const auto account = queryValue(pathAndQuery, "hostUin");
-    const auto pos = decimal(queryValue(pathAndQuery, "pos").value_or("0"));
-    const auto num = decimal(queryValue(pathAndQuery, "num").value_or("15"));
-    if (refuse || !account || !isAccountNumber(*account) || !pos || !num) {
-        return {200, blogListRefusal()};
-    }
-    return {200, blogListAnswer(posts, *pos, *num)};
-}
-
-Reply answer(std::string_view pathAndQuery, const std::vector<SamplePost>& posts, bool refuse) {
-    if (pathOf(pathAndQuery) == kBlogListPath) {
-        return blogList(pathAndQuery, posts, refuse);
-    }
-    return {404, errorPage(404)};
 }
 
 // httplib hands a handler no socket; the connection is found by its two ports,
@@ -211,17 +111,17 @@ struct SampleService::Impl {
     std::condition_variable m_stopSignal;
     bool m_stopping = false;
     Options m_options;
-    std::shared_ptr<const std::vector<SamplePost>> m_posts;
+    std::shared_ptr<const SampleAccount> m_account;
     std::vector<RecordedRequest> m_requests;
     std::unique_ptr<httplib::Server> m_server;
     std::thread m_thread;
     int m_port = 0;
 
     void setOptions(Options options) {
-        auto posts = std::make_shared<const std::vector<SamplePost>>(samplePosts(options.posts));
+        auto account = std::make_shared<const SampleAccount>(sampleAccount(options));
         std::lock_guard lock(m_mutex);
         m_options = std::move(options);
-        m_posts = std::move(posts);
+        m_account = std::move(account);
     }
 
     void record(const httplib::Request& req) {
@@ -255,11 +155,11 @@ struct SampleService::Impl {
     void handle(const httplib::Request& req, httplib::Response& res) {
         const std::string pathAndQuery = pathAndQueryOf(req.target);
         Options options;
-        std::shared_ptr<const std::vector<SamplePost>> posts;
+        std::shared_ptr<const SampleAccount> account;
         {
             std::lock_guard lock(m_mutex);
             options = m_options;
-            posts = m_posts;
+            account = m_account;
         }
         if (options.latency.count() > 0 && !waitUnlessStopping(options.latency)) {
             res.status = 503;
@@ -269,10 +169,9 @@ struct SampleService::Impl {
         const FaultKind kind = fault ? fault->kind : FaultKind::None;
         Reply reply = kind == FaultKind::Status ? Reply{fault->status, errorPage(fault->status)}
                       : kind == FaultKind::RepeatFirstPage
-                          ? answer(firstPageOf(pathAndQuery), *posts, false)
-                          : answer(pathAndQuery, *posts, kind == FaultKind::NoSuccessMarker);
+                          ? answer(firstPageOf(pathAndQuery), *account, options, false)
+                          : answer(pathAndQuery, *account, options, kind == FaultKind::NoSuccessMarker);
         res.status = reply.status;
-        const char* contentType = kGbkHtml;
         switch (kind) {
         case FaultKind::Truncate:
             if (const auto at = reply.body.find(fault->cutAfter); at != std::string::npos) {
@@ -281,7 +180,7 @@ struct SampleService::Impl {
             break;
         case FaultKind::CloseMidBody:
         case FaultKind::Stall:
-            sendPartOf(req, res, std::move(reply.body), kind == FaultKind::Stall);
+            sendPartOf(req, res, std::move(reply), kind == FaultKind::Stall);
             return;
         case FaultKind::Move:
         case FaultKind::MoveLoop:
@@ -301,29 +200,38 @@ struct SampleService::Impl {
             }
             break;
         case FaultKind::Utf8Body:
-            reply.body = gbkToUtf8(reply.body);
-            contentType = "text/html; charset=utf-8";
+            // Answers already in UTF-8 (moods) and pictures stay as they are.
+            if (reply.contentType == kGbkHtml) {
+                reply.body = gbkToUtf8(reply.body);
+                reply.contentType = "text/html; charset=utf-8";
+            }
+            break;
+        case FaultKind::UndeclaredUtf8:
+            if (reply.contentType == kGbkHtml) {
+                reply.body = gbkToUtf8(reply.body);
+            }
+            reply.contentType = reply.contentType.substr(0, reply.contentType.find(';'));
             break;
         default:
             break;
         }
-        res.set_content(std::move(reply.body), contentType);
+        res.set_content(std::move(reply.body), std::string(reply.contentType));
     }
 
     // Announces the whole body but sends its first half; returning false from
     // the provider makes httplib close the connection.
-    void sendPartOf(const httplib::Request& req, httplib::Response& res, std::string body, bool stall) {
-        const std::size_t length = body.size();
+    void sendPartOf(const httplib::Request& req, httplib::Response& res, Reply reply, bool stall) {
+        const std::size_t length = reply.body.size();
         const int fd = stall ? connectionSocket(req) : -1;
-        res.set_content_provider(
-            length, kGbkHtml,
-            [this, body = std::move(body), stall, fd](std::size_t, std::size_t, httplib::DataSink& sink) {
-                sink.write(body.data(), body.size() / 2);
-                if (stall) {
-                    stallUntilStopOrHangUp(fd);
-                }
-                return false;
-            });
+        res.set_content_provider(length, std::string(reply.contentType),
+                                 [this, body = std::move(reply.body), stall, fd](std::size_t, std::size_t,
+                                                                                 httplib::DataSink& sink) {
+                                     sink.write(body.data(), body.size() / 2);
+                                     if (stall) {
+                                         stallUntilStopOrHangUp(fd);
+                                     }
+                                     return false;
+                                 });
     }
 };
 
@@ -346,6 +254,9 @@ bool SampleService::start(int port) {
     auto server = std::make_unique<httplib::Server>();
     server->new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
     server->set_keep_alive_max_count(kKeepAliveRequests);
+    // Headers and body go out in separate writes; without this the client's
+    // delayed acknowledgement adds tens of milliseconds to every answer.
+    server->set_tcp_nodelay(true);
     // Recorded here rather than in the handler so that every method is seen.
     server->set_pre_routing_handler([impl = m_impl.get()](const httplib::Request& req, httplib::Response&) {
         impl->record(req);
@@ -361,7 +272,16 @@ bool SampleService::start(int port) {
     }
     m_impl->m_port = bound;
     m_impl->m_server = std::move(server);
-    m_impl->m_thread = std::thread([server = m_impl->m_server.get()] { server->listen_after_bind(); });
+    auto listenEnded = std::make_shared<std::atomic<bool>>(false);
+    m_impl->m_thread = std::thread([server = m_impl->m_server.get(), listenEnded] {
+        server->listen_after_bind();
+        *listenEnded = true;
+    });
+    // httplib's stop() does nothing before the listening loop has begun, so a
+    // service stopped right after it started would never stop.
+    while (!m_impl->m_server->is_running() && !*listenEnded) {
+        std::this_thread::yield();
+    }
     return true;
 }
 
@@ -399,7 +319,17 @@ Options SampleService::options() const {
 
 std::vector<SamplePost> SampleService::posts() const {
     std::lock_guard lock(m_impl->m_mutex);
-    return *m_impl->m_posts;
+    return m_impl->m_account->posts;
+}
+
+std::vector<SampleMood> SampleService::moods() const {
+    std::lock_guard lock(m_impl->m_mutex);
+    return m_impl->m_account->moods;
+}
+
+std::vector<SampleAlbum> SampleService::albums() const {
+    std::lock_guard lock(m_impl->m_mutex);
+    return m_impl->m_account->albums;
 }
 
 std::vector<RecordedRequest> SampleService::requests() const {
@@ -410,32 +340,6 @@ std::vector<RecordedRequest> SampleService::requests() const {
 void SampleService::clearRequests() {
     std::lock_guard lock(m_impl->m_mutex);
     m_impl->m_requests.clear();
-}
-
-std::vector<SamplePost> samplePosts(int count) {
-    static const char* const kTopics[] = {
-        "春天的第一场雨", "读书笔记：《围城》", "周末去爬山", "運動會的回憶", "西湖旅行日记",
-        "年终工作总结",   "深夜随想",           "关于友情",   "家乡的味道",   "毕业三年",
-    };
-    // Titles as the service writes them: a quote inside a title keeps its backslash.
-    static const char* const kQuoted[] = {
-        R"(妈妈说\"早点回家\")",
-        R"(他说\"你好\"然后走了)",
-        R"(\"再见\"是最难的两个字)",
-    };
-    std::vector<SamplePost> posts;
-    for (int i = 0; i < count; ++i) {
-        std::string title;
-        if (i % 5 == 4) {
-            title = gbk(kQuoted[(i / 5) % std::size(kQuoted)]);
-        } else if (i % 6 == 1) {
-            title = gbk("无题"); // repeats, as real titles do
-        } else {
-            title = gbk(kTopics[i % std::size(kTopics)]) + gbk("（") + std::to_string(i + 1) + gbk("）");
-        }
-        posts.push_back({std::to_string(1200000000LL + i), std::move(title)});
-    }
-    return posts;
 }
 
 } // namespace qzb::sample
