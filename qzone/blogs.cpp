@@ -30,8 +30,8 @@ std::string blogListUrl(std::string_view account, int offset) {
     return url;
 }
 
-BlogPage parseBlogPage(std::string_view answer) {
-    BlogPage page;
+BlogListPage parseBlogPage(std::string_view answer) {
+    BlogListPage page;
     page.success = findText(answer, kSuccessMarker).has_value();
     std::size_t position = 0;
     while (auto id = findBetween(answer, kIdMarker, kIdTerminator, position)) {
@@ -47,7 +47,7 @@ BlogPage parseBlogPage(std::string_view answer) {
     return page;
 }
 
-BlogPage fetchBlogPage(std::string_view account, int offset) {
+BlogListPage fetchBlogPage(std::string_view account, int offset) {
     if (!isValidAccountNumber(account))
         return {};
     WebRequest request;
@@ -61,7 +61,7 @@ BlogList listBlogs(std::string_view account) {
         return list;
     std::vector<BlogEntry> previous;
     for (int offset = 0;; offset += kBlogsPerPage) {
-        BlogPage page = fetchBlogPage(account, offset);
+        BlogListPage page = fetchBlogPage(account, offset);
         if (!page.success || (!previous.empty() && page.entries == previous))
             return list;
         list.entries.insert(list.entries.end(), page.entries.begin(), page.entries.end());

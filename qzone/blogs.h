@@ -14,7 +14,7 @@ struct BlogEntry {
     bool operator==(const BlogEntry&) const = default;
 };
 
-struct BlogPage {
+struct BlogListPage {
     bool success = false; // the answer carried the service's success marker
     std::vector<BlogEntry> entries;
 };
@@ -29,10 +29,10 @@ struct BlogList {
 inline constexpr int kBlogsPerPage = 15;
 
 [[nodiscard]] std::string blogListUrl(std::string_view account, int offset);
-[[nodiscard]] BlogPage parseBlogPage(std::string_view answer);
+[[nodiscard]] BlogListPage parseBlogPage(std::string_view answer);
 
 // One page of the list, starting at the 0-based `offset`.
-[[nodiscard]] BlogPage fetchBlogPage(std::string_view account, int offset);
+[[nodiscard]] BlogListPage fetchBlogPage(std::string_view account, int offset);
 // The whole list, page by page. An account number that is not 5 to 11 digits sends nothing.
 [[nodiscard]] BlogList listBlogs(std::string_view account);
 

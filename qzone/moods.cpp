@@ -56,8 +56,8 @@ std::vector<MoodEntry> parseMoodPage(std::string_view answer) {
     return entries;
 }
 
-MoodPage fetchMoodPage(std::string_view account, int page) {
-    MoodPage result;
+MoodListPage fetchMoodPage(std::string_view account, int page) {
+    MoodListPage result;
     if (!isValidAccountNumber(account))
         return result;
     WebRequest request;
@@ -77,7 +77,7 @@ MoodList listMoods(std::string_view account) {
         return list;
     std::vector<MoodEntry> previous;
     for (int page = 0;; ++page) {
-        MoodPage current = fetchMoodPage(account, page);
+        MoodListPage current = fetchMoodPage(account, page);
         if (!current.answered || (!previous.empty() && current.entries == previous))
             return list;
         if (current.entries.empty()) {

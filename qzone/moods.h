@@ -13,7 +13,7 @@ struct MoodEntry {
     bool operator==(const MoodEntry&) const = default;
 };
 
-struct MoodPage {
+struct MoodListPage {
     bool answered = false; // the exchange succeeded with a success status
     std::vector<MoodEntry> entries;
 };
@@ -32,7 +32,7 @@ inline constexpr int kMoodsPerPage = 10;
 // Takes the moods out of an answer already in the program's byte encoding.
 [[nodiscard]] std::vector<MoodEntry> parseMoodPage(std::string_view answer);
 
-[[nodiscard]] MoodPage fetchMoodPage(std::string_view account, int page);
+[[nodiscard]] MoodListPage fetchMoodPage(std::string_view account, int page);
 // Every mood, page by page, until a page yields none. An account number that
 // is not 5 to 11 digits sends nothing.
 [[nodiscard]] MoodList listMoods(std::string_view account);

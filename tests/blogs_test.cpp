@@ -101,8 +101,8 @@ TEST_F(BlogListTest, APageThatRepeatsThePreviousOneEndsThePaging) {
 
 TEST_F(BlogListTest, TwoRequestsForTheSamePageCarryIdenticalAddresses) {
     useOptions({.posts = 3});
-    BlogPage first = fetchBlogPage(kAccount, 0);
-    BlogPage second = fetchBlogPage(kAccount, 0);
+    BlogListPage first = fetchBlogPage(kAccount, 0);
+    BlogListPage second = fetchBlogPage(kAccount, 0);
     EXPECT_TRUE(first.success);
     EXPECT_EQ(first.entries, second.entries);
     auto requests = m_service.requests();
@@ -137,7 +137,7 @@ TEST_F(BlogListTest, AnAnswerCutAfterAnIdMarkerKeepsTheRecordsBeforeIt) {
         thirdId = answer.find("{\"blogId\":", thirdId + 1);
     ASSERT_NE(thirdId, std::string::npos);
     const std::string cut = answer.substr(0, thirdId + 12);
-    BlogPage page = parseBlogPage(cut);
+    BlogListPage page = parseBlogPage(cut);
     EXPECT_TRUE(page.success);
     auto expected = expectedPosts(2);
     EXPECT_EQ(page.entries, expected);
@@ -151,7 +151,7 @@ TEST(BlogListParsing, TakesIdsAndTitlesByteForByte) {
         "{\"blogId\":12,\n\"blogType\":0,\n\"cate\":\"b\",\n\"commentNum\":0},\n"
         "{\"blogId\":13,\n\"blogType\":1,\n\"cate\":\"c\",\n\"title\":\" \xC8\xD5 \",\n"
         "\"commentNum\":2}]}});";
-    BlogPage page = parseBlogPage(answer);
+    BlogListPage page = parseBlogPage(answer);
     EXPECT_TRUE(page.success);
     EXPECT_THAT(page.entries, ::testing::ElementsAre(BlogEntry{"11", "x\\\"y"}, BlogEntry{"12", ""},
                                                      BlogEntry{"13", " \xC8\xD5 "}));

@@ -49,7 +49,7 @@ QTabBar::tab:!selected { margin-top: 2px; }
 QTabBar::tab:hover:!selected { background: %14; }
 QGroupBox { border: 1px solid %10; border-radius: 4px; margin-top: 7px; color: %13; }
 QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }
-QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %15, stop:1 %16); color: %17; border: 1px solid %18; border-radius: 3px; padding: 3px 8px; }
+QPushButton { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 %15, stop:1 %16); color: %17; border: 1px solid %18; border-radius: 3px; padding: 1px 2px; }
 QPushButton:hover { background: %15; }
 QPushButton:pressed { background: %6; color: %7; }
 QPushButton:focus { border-color: %6; }
