@@ -67,6 +67,10 @@ StartupResult startProgram(const std::string& base, LateBoundEngine& engine, Use
     return window;
 }
 
+void installPendingEventsHandler() {
+    setPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+}
+
 int runProgram(QApplication& application) {
     const QString directory = QCoreApplication::applicationDirPath();
     QDir::setCurrent(directory);
@@ -76,7 +80,7 @@ int runProgram(QApplication& application) {
     QFont font = QApplication::font();
     font.setPixelSize(12);
     QApplication::setFont(font);
-    setPendingEventsHandler([] { QCoreApplication::processEvents(QEventLoop::AllEvents, 20); });
+    installPendingEventsHandler();
 
     QtUserDialogs dialogs;
     LateBoundEngine engine(base);

@@ -28,6 +28,9 @@ using StartupResult = std::variant<std::unique_ptr<MainWindow>, StartupFailure>;
 [[nodiscard]] StartupResult startProgram(const std::string& base, LateBoundEngine& engine,
                                          UserDialogs& dialogs);
 
+// Lets the windows repaint and answer while an exchange waits.
+void installPendingEventsHandler();
+
 // The whole program: the program's directory becomes the current directory,
 // start-up runs, the main window shows, and events are handled until the last
 // window is gone. Returns 0, or -1 after a fatal error box. SIGINT and SIGTERM

@@ -1,10 +1,10 @@
 #include "net/http_request.h"
 
+#include "net/curl_library.h"
 #include "net/text_encoding.h"
 
 #include <algorithm>
 #include <cctype>
-#include <curl/curl.h>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -108,35 +108,31 @@ bool isWebAddress(std::string_view url) {
     return startsWithIgnoreCase(url, "http://") || startsWithIgnoreCase(url, "https://");
 }
 
-struct CurlGlobal {
-    CurlGlobal() { curl_global_init(CURL_GLOBAL_DEFAULT); }
-    ~CurlGlobal() { curl_global_cleanup(); }
-};
-
-void ensureCurlGlobal() {
-    static CurlGlobal global;
+// Called only once an exchange has found the library.
+const CurlLibrary& curl() {
+    return *curlLibrary();
 }
 
 struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { curl().slist_free_all(list); }
 };
 using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
 
 struct UrlDeleter {
-    void operator()(CURLU* url) const { curl_url_cleanup(url); }
+    void operator()(CURLU* url) const { curl().url_cleanup(url); }
 };
 
 // The target of a move, resolved against the address that was asked for.
 std::string resolveMove(const std::string& base, const std::string& location) {
-    std::unique_ptr<CURLU, UrlDeleter> handle(curl_url());
-    if (!handle || curl_url_set(handle.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
-        curl_url_set(handle.get(), CURLUPART_URL, location.c_str(), 0) != CURLUE_OK)
+    std::unique_ptr<CURLU, UrlDeleter> handle(curl().url());
+    if (!handle || curl().url_set(handle.get(), CURLUPART_URL, base.c_str(), 0) != CURLUE_OK ||
+        curl().url_set(handle.get(), CURLUPART_URL, location.c_str(), 0) != CURLUE_OK)
         return {};
     char* resolved = nullptr;
-    if (curl_url_get(handle.get(), CURLUPART_URL, &resolved, 0) != CURLUE_OK)
+    if (curl().url_get(handle.get(), CURLUPART_URL, &resolved, 0) != CURLUE_OK)
         return {};
     std::string result(resolved);
-    curl_free(resolved);
+    curl().free(resolved);
     return result;
 }
 
@@ -145,12 +141,12 @@ std::string resolveMove(const std::string& base, const std::string& location) {
 // curl_multi_poll so the pending-events handler can run meanwhile.
 class CurlSession {
 public:
-    CurlSession() : m_easy(curl_easy_init()), m_multi(curl_multi_init()) {}
+    CurlSession() : m_easy(curl().easy_init()), m_multi(curl().multi_init()) {}
     ~CurlSession() {
         if (m_multi)
-            curl_multi_cleanup(m_multi);
+            curl().multi_cleanup(m_multi);
         if (m_easy)
-            curl_easy_cleanup(m_easy);
+            curl().easy_cleanup(m_easy);
     }
     CurlSession(const CurlSession&) = delete;
     CurlSession& operator=(const CurlSession&) = delete;
@@ -160,27 +156,27 @@ public:
 
     // Runs the transfer set up on the easy handle; true when it completed.
     bool perform() {
-        if (curl_multi_add_handle(m_multi, m_easy) != CURLM_OK)
+        if (curl().multi_add_handle(m_multi, m_easy) != CURLM_OK)
             return false;
         const std::function<void()>& pendingEvents = pendingEventsStore();
         const int pollMs = pendingEvents ? 15 : 500;
         int running = 1;
         CURLMcode code = CURLM_OK;
         while (code == CURLM_OK) {
-            code = curl_multi_perform(m_multi, &running);
+            code = curl().multi_perform(m_multi, &running);
             if (code != CURLM_OK || running == 0)
                 break;
-            code = curl_multi_poll(m_multi, nullptr, 0, pollMs, nullptr);
+            code = curl().multi_poll(m_multi, nullptr, 0, pollMs, nullptr);
             if (pendingEvents)
                 pendingEvents();
         }
         CURLcode result = CURLE_FAILED_INIT;
         int queued = 0;
-        while (CURLMsg* message = curl_multi_info_read(m_multi, &queued)) {
+        while (CURLMsg* message = curl().multi_info_read(m_multi, &queued)) {
             if (message->msg == CURLMSG_DONE && message->easy_handle == m_easy)
                 result = message->data.result;
         }
-        curl_multi_remove_handle(m_multi, m_easy);
+        curl().multi_remove_handle(m_multi, m_easy);
         return code == CURLM_OK && result == CURLE_OK;
     }
 
@@ -297,7 +293,8 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
 }
 
 Exchange runExchange(const ExchangeSetup& setup) {
-    ensureCurlGlobal();
+    if (!curlLibrary())
+        return {};
     Exchange exchange;
     SessionLease lease;
     CurlSession& session = lease.session();
@@ -305,48 +302,48 @@ Exchange runExchange(const ExchangeSetup& setup) {
         return exchange;
     const HttpLimits limits = limitsStore();
     CURL* easy = session.easy();
-    curl_easy_reset(easy);
+    curl().easy_reset(easy);
 
     HeaderList headerList;
     for (const std::string& line : setup.headerLines) {
-        curl_slist* grown = curl_slist_append(headerList.get(), line.c_str());
+        curl_slist* grown = curl().slist_append(headerList.get(), line.c_str());
         if (!grown)
             return exchange;
         headerList.release();
         headerList.reset(grown);
     }
     ReceiveState state{&exchange, limits.maxBodyBytes, limits.lowSpeedTime};
-    curl_easy_setopt(easy, CURLOPT_URL, setup.url.c_str());
-    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
-    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(easy, CURLOPT_HTTP_VERSION,
-                     static_cast<long>(setup.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1));
-    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
-    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
-    curl_easy_setopt(easy, CURLOPT_USERAGENT, setup.userAgent.c_str());
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
-    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
-    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &state);
-    curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
-    curl_easy_setopt(easy, CURLOPT_HEADERDATA, &state);
-    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
-    curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &state);
-    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+    curl().easy_setopt(easy, CURLOPT_URL, setup.url.c_str());
+    curl().easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl().easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 0L);
+    curl().easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl().easy_setopt(easy, CURLOPT_HTTP_VERSION,
+                       static_cast<long>(setup.http10 ? CURL_HTTP_VERSION_1_0 : CURL_HTTP_VERSION_1_1));
+    curl().easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.connectTimeout.count()));
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl().easy_setopt(easy, CURLOPT_LOW_SPEED_TIME, static_cast<long>(limits.lowSpeedTime.count()));
+    curl().easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBodyBytes));
+    curl().easy_setopt(easy, CURLOPT_USERAGENT, setup.userAgent.c_str());
+    curl().easy_setopt(easy, CURLOPT_HTTPHEADER, headerList.get());
+    curl().easy_setopt(easy, CURLOPT_WRITEFUNCTION, onBody);
+    curl().easy_setopt(easy, CURLOPT_WRITEDATA, &state);
+    curl().easy_setopt(easy, CURLOPT_HEADERFUNCTION, onHeader);
+    curl().easy_setopt(easy, CURLOPT_HEADERDATA, &state);
+    curl().easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onProgress);
+    curl().easy_setopt(easy, CURLOPT_XFERINFODATA, &state);
+    curl().easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
     if (!setup.proxy.empty())
-        curl_easy_setopt(easy, CURLOPT_PROXY, setup.proxy.c_str());
+        curl().easy_setopt(easy, CURLOPT_PROXY, setup.proxy.c_str());
     if (setup.post) {
-        curl_easy_setopt(easy, CURLOPT_POST, 1L);
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(setup.body.size()));
-        curl_easy_setopt(easy, CURLOPT_POSTFIELDS, setup.body.data());
+        curl().easy_setopt(easy, CURLOPT_POST, 1L);
+        curl().easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(setup.body.size()));
+        curl().easy_setopt(easy, CURLOPT_POSTFIELDS, setup.body.data());
     } else {
-        curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        curl().easy_setopt(easy, CURLOPT_HTTPGET, 1L);
     }
 
     exchange.ok = session.perform() && !state.tooLarge && statusCodeOf(exchange.headers) != 0;
-    curl_easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
+    curl().easy_setopt(easy, CURLOPT_HTTPHEADER, nullptr);
     if (!exchange.ok)
         return {};
     return exchange;

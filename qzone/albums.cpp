@@ -5,6 +5,7 @@
 #include "net/text_encoding.h"
 #include "qzb_build_config.h"
 #include "qzone/account_number.h"
+#include "qzone/callback_answer.h"
 
 #include <algorithm>
 #include <array>
@@ -136,7 +137,7 @@ AlbumList listAlbums(std::string_view account) {
     request.url = albumListUrl(*list.route, account);
     WebReply reply = sendWebRequest(request);
     const int status = statusCodeOf(reply.headers);
-    list.answered = status >= 200 && status <= 299;
+    list.answered = status >= 200 && status <= 299 && isWholeCallback(reply.body) && !isRefusal(reply.body);
     list.entries = parseAlbumList(reply.body);
     return list;
 }

@@ -32,7 +32,7 @@ struct AlbumEntry {
 
 struct AlbumList {
     std::optional<AlbumRoute> route; // none when the route lookup found no host
-    bool answered = false;           // the album list request succeeded
+    bool answered = false;           // the album list was read whole, and not refused
     std::vector<AlbumEntry> entries;
 };
 

@@ -5,6 +5,7 @@
 #include "net/text_encoding.h"
 #include "qzb_build_config.h"
 #include "qzone/account_number.h"
+#include "qzone/callback_answer.h"
 
 namespace qzb {
 namespace {
@@ -33,6 +34,7 @@ std::string blogListUrl(std::string_view account, int offset) {
 BlogListPage parseBlogPage(std::string_view answer) {
     BlogListPage page;
     page.success = findText(answer, kSuccessMarker).has_value();
+    page.whole = isWholeCallback(answer);
     std::size_t position = 0;
     while (auto id = findBetween(answer, kIdMarker, kIdTerminator, position)) {
         std::size_t recordBegin = id->valueBegin - kIdMarker.size();
@@ -65,6 +67,8 @@ BlogList listBlogs(std::string_view account) {
         if (!page.success || (!previous.empty() && page.entries == previous))
             return list;
         list.entries.insert(list.entries.end(), page.entries.begin(), page.entries.end());
+        if (!page.whole)
+            return list;
         if (page.entries.size() < static_cast<std::size_t>(kBlogsPerPage)) {
             list.complete = true;
             return list;
@@ -79,7 +83,9 @@ std::string blogContentUrl(std::string_view account, std::string_view blogId) {
     url += "/cgi-bin/blognew/blog_output_data?uin=";
     url += account;
     url += "&blogid=";
-    url += blogId;
+    // Ids are digits, which pass unchanged; anything else in an answer must
+    // not reshape the address.
+    url += urlEncode(blogId);
     return url;
 }
 

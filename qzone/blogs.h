@@ -16,13 +16,14 @@ struct BlogEntry {
 
 struct BlogListPage {
     bool success = false; // the answer carried the service's success marker
+    bool whole = false;   // the answer ended its callback: it was not cut short
     std::vector<BlogEntry> entries;
 };
 
 struct BlogList {
     std::vector<BlogEntry> entries;
-    // False when the paging ended on a failed or refused answer, or on a page
-    // that repeated the one before it: the list may then be short.
+    // False when the paging ended on a failed, refused or cut-short answer, or
+    // on a page that repeated the one before it: the list may then be short.
     bool complete = false;
 };
 

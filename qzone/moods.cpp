@@ -5,6 +5,7 @@
 #include "net/text_encoding.h"
 #include "qzb_build_config.h"
 #include "qzone/account_number.h"
+#include "qzone/callback_answer.h"
 
 #include <algorithm>
 
@@ -67,7 +68,10 @@ MoodListPage fetchMoodPage(std::string_view account, int page) {
     result.answered = status >= 200 && status <= 299;
     // The request asks for UTF-8; the request layer has converted the answer
     // when it said so, and an answer that did not is converted here, once.
-    result.entries = parseMoodPage(declaresUtf8(reply.headers) ? reply.body : utf8ToGbk(reply.body));
+    const std::string answer = declaresUtf8(reply.headers) ? reply.body : utf8ToGbk(reply.body);
+    result.answered = result.answered && !isRefusal(answer);
+    result.entries = parseMoodPage(answer);
+    result.whole = isWholeCallback(answer);
     return result;
 }
 
@@ -80,11 +84,13 @@ MoodList listMoods(std::string_view account) {
         MoodListPage current = fetchMoodPage(account, page);
         if (!current.answered || (!previous.empty() && current.entries == previous))
             return list;
-        if (current.entries.empty()) {
+        if (current.entries.empty() && current.whole) {
             list.complete = true;
             return list;
         }
         list.entries.insert(list.entries.end(), current.entries.begin(), current.entries.end());
+        if (!current.whole)
+            return list;
         previous = std::move(current.entries);
     }
 }

@@ -14,14 +14,15 @@ struct MoodEntry {
 };
 
 struct MoodListPage {
-    bool answered = false; // the exchange succeeded with a success status
+    bool answered = false; // a success status, and the service did not refuse
+    bool whole = false;    // the answer ended its callback: it was not cut short
     std::vector<MoodEntry> entries;
 };
 
 struct MoodList {
     std::vector<MoodEntry> entries;
-    // False when the paging ended on a failed exchange or on a page that
-    // repeated the one before it: the list may then be short.
+    // False when the paging ended on a failed exchange, on a cut-short answer
+    // or on a page that repeated the one before it: the list may then be short.
     bool complete = false;
 };
 

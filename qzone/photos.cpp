@@ -4,6 +4,7 @@
 #include "net/pattern_matcher.h"
 #include "net/text_encoding.h"
 #include "qzone/account_number.h"
+#include "qzone/callback_answer.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,8 +50,11 @@ bool isHexNumber(std::string_view label) {
 
 // Addresses of other machines: names, and plain dotted quads outside 0.0.0.0/8
 // and 127.0.0.0/8. Other number forms ("2130706433", "0x7f.1", "0177.0.0.1")
-// are refused, since they can spell loopback.
+// are refused, since they can spell loopback. One trailing dot ends a fully
+// qualified name ("localhost.", "127.0.0.1."), which is the same host.
 bool isOtherMachine(std::string_view host) {
+    if (host.ends_with('.'))
+        host.remove_suffix(1);
     std::string lower(host);
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
@@ -78,7 +82,7 @@ std::string photoListUrl(const AlbumRoute& route, std::string_view account, std:
     return "http://" + route.s +
            "/fcgi-bin/fcg_list_photo_v2?inCharset=gbk&outCharset=gbk&hostUin=" + std::string(account) +
            "&notice=0&callbackFun=&format=jsonp&plat=qzone&source=qzone&appid=4&uin=0&albumid=" +
-           std::string(albumId);
+           urlEncode(albumId);
 }
 
 std::vector<std::string> parsePhotoList(std::string_view answer) {
@@ -122,7 +126,8 @@ PhotoDownload downloadAlbumPhotos(std::string_view account, const AlbumRoute& ro
     request.url = photoListUrl(route, account, album.id);
     const WebReply reply = sendWebRequest(request);
     const int status = statusCodeOf(reply.headers);
-    outcome.listRead = status >= 200 && status <= 299;
+    outcome.listRead =
+        status >= 200 && status <= 299 && isWholeCallback(reply.body) && !isRefusal(reply.body);
     const std::vector<std::string> urls = parsePhotoList(reply.body);
     const int total = static_cast<int>(urls.size());
     outcome.listed = total;

@@ -22,8 +22,9 @@ namespace qzb {
 [[nodiscard]] bool isAcceptablePhotoUrl(std::string_view url);
 
 struct PhotoDownload {
-    bool listRead = false; // the photo list could be asked for and answered
-    int listed = 0;        // addresses in the list
+    bool listRead =
+        false;      // the photo list was read whole and not refused; the photos found are tried either way
+    int listed = 0; // addresses in the list
     int saved = 0;
     int failed = 0;
     bool stopped = false; // asked to stop before the last photo

@@ -25,7 +25,7 @@ bool inRange(unsigned char byte, unsigned char low, unsigned char high) {
 }
 
 // Length of the character at the start of `text`: 1, 2 or 4 bytes, or 0 when
-// its bytes are not valid GB18030.
+// its bytes are not well-formed GB18030.
 std::size_t characterLength(std::string_view text) {
     auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
     if (byte(0) < 0x80)
@@ -38,11 +38,6 @@ std::size_t characterLength(std::string_view text) {
         inRange(byte(3), 0x30, 0x39))
         return 4;
     return 0;
-}
-
-// Bytes the character takes in UTF-8, at most.
-std::size_t utf8Bytes(std::size_t length) {
-    return length == 1 ? 1 : length == 2 ? 3 : 4;
 }
 
 bool isDotsAndBlanksOnly(std::string_view name) {
@@ -96,8 +91,19 @@ std::string safeFileName(std::string_view name, std::string_view fallback) {
     std::size_t utf8Length = 0;
     while (!name.empty()) {
         std::size_t length = characterLength(name);
-        std::size_t taken = length == 0 ? 1 : length;
-        utf8Length += utf8Bytes(taken);
+        std::size_t onDisk = 1;
+        if (length > 1) {
+            // The decoder's table decides, not the byte ranges: some well-formed
+            // four-byte codes stand for no character (they would reach the disk as
+            // "?"), and a few two-byte codes take four bytes in UTF-8.
+            const std::string utf8 = gbkToUtf8(name.substr(0, length));
+            if (utf8.find('?') == std::string::npos)
+                onDisk = utf8.size();
+            else
+                length = 0;
+        }
+        const std::size_t taken = length == 0 ? 1 : length;
+        utf8Length += onDisk;
         if (utf8Length > kMaxNameBytes)
             break;
         if (length == 0 || (length == 1 && isForbiddenByte(static_cast<unsigned char>(name[0]))))

@@ -162,6 +162,9 @@ TEST(BlogListParsing, TakesIdsAndTitlesByteForByte) {
 TEST(BlogContentUrl, HoldsOnlyTheAccountAndThePostId) {
     EXPECT_EQ(blogContentUrl("123456789", "1200000003"),
               "http://b1.qzone.qq.com/cgi-bin/blognew/blog_output_data?uin=123456789&blogid=1200000003");
+    EXPECT_EQ(
+        blogContentUrl("123456789", "1&uin=1#x/y"),
+        "http://b1.qzone.qq.com/cgi-bin/blognew/blog_output_data?uin=123456789&blogid=1%26uin%3D1%23x%2Fy");
 }
 
 TEST(BlogEndMessage, TellsOfPostsThatWereNotSaved) {

@@ -65,6 +65,12 @@ TEST(FileWriter, LongNamesAreCutOnACharacterBoundary) {
     EXPECT_LE(gbkToUtf8(safe).size(), 150u);
     EXPECT_EQ(gbkToUtf8(safe).find('?'), std::string::npos);
 
+    // These two-byte codes stand for characters beyond U+FFFF: four bytes each in UTF-8.
+    std::string wide;
+    for (int i = 0; i < 60; ++i)
+        wide += "\xFE\x51";
+    EXPECT_LE(gbkToUtf8(safeFileName(wide, "x")).size(), 150u);
+
     std::string ascii(1000, 'a');
     EXPECT_EQ(safeFileName(ascii, "x"), std::string(150, 'a'));
 }

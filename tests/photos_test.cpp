@@ -71,6 +71,9 @@ TEST(PhotoAddress, OnlyWebAddressesOfOtherMachinesAreFetched) {
         {"http://[::1]/", false},
         {"http://a.example@127.0.0.1/", false},
         {"http://127.0.0.1?.example/", false},
+        {"http://localhost./", false},
+        {"http://127.0.0.1./", false},
+        {"http://0x7f1./", false},
         {"", false},
     };
     for (const auto& c : cases) {

@@ -1,6 +1,5 @@
 #include "ui/about_window.h"
 
-#include "qzb_build_config.h"
 #include "ui/link_label.h"
 #include "ui/main_window_description.h"
 
@@ -66,10 +65,9 @@ AboutWindow::AboutWindow(QWidget* parent)
 void AboutWindow::fillFields() {
     auto label = [this](const char* name) { return qobject_cast<QLabel*>(m_controls[utf8(name)]); };
     label("guanyuwenzi")->setText(utf8("墨枢空间日志，说说备份软件 V1.1"));
-    label("zuozheqq")->setText(utf8("联系：见官网"));
-    label("zuozheyouxiang")
-        ->setText(QStringLiteral("support@") +
-                  QString::fromUtf8(config::kSiteHost.data(), config::kSiteHost.size()));
+    // No person's number or address: both lead to the maker's site.
+    label("zuozheqq")->setText(utf8("QQ：见官网"));
+    label("zuozheyouxiang")->setText(utf8("邮箱：见官网"));
     if (auto* link = qobject_cast<LinkLabel*>(m_controls[utf8("zuozheguanwang")]))
         link->setLink(utf8("访问官网"), siteAddress());
 }

@@ -90,7 +90,7 @@ void AlbumPage::savePhotos(const AlbumEntry& album, const std::string& folder, c
     m_count->setText(QString::number(m_albums.size()));
     if (outcome.stopped)
         return;
-    if (!outcome.listRead) {
+    if (!outcome.listRead && outcome.listed == 0) {
         tell(uiText("下载完成"), uiText("无法读取这个相册的照片列表：连接服务器失败，或相册不允许访问。"),
              UserDialogs::Icon::Warning);
         return;
@@ -98,8 +98,10 @@ void AlbumPage::savePhotos(const AlbumEntry& album, const std::string& folder, c
     QString text = uiText("下载完成！共保存 %1 张照片到：\n%2").arg(outcome.saved).arg(place);
     if (outcome.failed > 0)
         text += uiText("\n有 %1 张照片未能保存。").arg(outcome.failed);
-    tell(uiText("下载完成"), text,
-         outcome.failed > 0 ? UserDialogs::Icon::Warning : UserDialogs::Icon::Information);
+    if (!outcome.listRead)
+        text += uiText("\n照片列表没有读完整，相册里可能还有别的照片。");
+    const bool allWell = outcome.failed == 0 && outcome.listRead;
+    tell(uiText("下载完成"), text, allWell ? UserDialogs::Icon::Information : UserDialogs::Icon::Warning);
 }
 
 void AlbumPage::showAlbums() {

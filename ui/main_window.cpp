@@ -45,7 +45,6 @@ MainWindow::MainWindow(UserDialogs& dialogs, std::string base, QWidget* parent)
     m_blogPage = new BlogPage(this, m_controls, m_dialogs, std::move(base));
     m_moodPage = new MoodPage(this, m_controls, m_dialogs);
     m_albumPage = new AlbumPage(this, m_controls, m_dialogs);
-    m_tray = new TrayIcon(windowIcon(), windowTitle(), this);
     bindHandlers();
 }
 
@@ -98,8 +97,6 @@ void MainWindow::bindHandlers() {
             &MainWindow::updateCheckRequested);
     connect(qobject_cast<LinkLabel*>(control(utf8("超级链接框2"))), &LinkLabel::opened, this,
             &MainWindow::openAddress);
-    connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restore);
-    connect(m_tray, &TrayIcon::closeRequested, this, &QWidget::close);
     for (Page* page : std::initializer_list<Page*>{m_blogPage, m_moodPage, m_albumPage})
         connect(page, &Page::commandFinished, this, &MainWindow::closeWhenIdle);
 }
@@ -151,11 +148,23 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+// Made at the first minimising: the notification area is of no use before,
+// and asking the desktop for it would slow every start.
+TrayIcon& MainWindow::trayIcon() {
+    if (!m_tray) {
+        m_tray = new TrayIcon(windowIcon(), windowTitle(), this);
+        connect(m_tray, &TrayIcon::restoreRequested, this, &MainWindow::restore);
+        connect(m_tray, &TrayIcon::closeRequested, this, &QWidget::close);
+    }
+    return *m_tray;
+}
+
 void MainWindow::restore() {
     showNormal();
     raise();
     activateWindow();
-    m_tray->hide();
+    if (m_tray)
+        m_tray->hide();
 }
 
 void MainWindow::openAbout() {
@@ -187,7 +196,7 @@ void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() != QEvent::WindowStateChange || !isMinimized())
         return;
-    m_tray->show();
+    trayIcon().show();
     // Where there is a notification area the window leaves the taskbar for it.
     if (QSystemTrayIcon::isSystemTrayAvailable())
         QTimer::singleShot(0, this, &QWidget::hide);
@@ -227,7 +236,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (m_about)
         m_about->close();
-    m_tray->hide();
+    if (m_tray)
+        m_tray->hide();
     event->accept();
 }
 

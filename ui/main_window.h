@@ -35,7 +35,7 @@ public:
     [[nodiscard]] BlogPage& blogPage() const { return *m_blogPage; }
     [[nodiscard]] MoodPage& moodPage() const { return *m_moodPage; }
     [[nodiscard]] AlbumPage& albumPage() const { return *m_albumPage; }
-    [[nodiscard]] TrayIcon& trayIcon() const { return *m_tray; }
+    [[nodiscard]] TrayIcon& trayIcon();
     [[nodiscard]] AboutWindow* aboutWindow() const { return m_about; }
 
     // The popup menu named by a hidden top-level item of the window's menu,
@@ -71,7 +71,7 @@ private:
     BlogPage* m_blogPage;
     MoodPage* m_moodPage;
     AlbumPage* m_albumPage;
-    TrayIcon* m_tray;
+    TrayIcon* m_tray = nullptr;
     QPointer<AboutWindow> m_about;
     std::map<QString, std::function<void()>> m_commands;
     std::map<QObject*, QString> m_listMenus; // list viewport -> its popup menu

@@ -291,17 +291,7 @@ Reply photoList(std::string_view pathAndQuery, const std::vector<SampleAlbum>& a
     if (album == albums.end()) {
         return {200, jsonpRefusal(-1, gbk("相册不存在"))};
     }
-    std::string pictures;
-    for (std::size_t i = 0; i < album->photoUrls.size(); ++i) {
-        pictures += (i == 0 ? "\n" : ",\n") + photoRecord(album->photoUrls[i], i);
-    }
-    return {200, "_Callback(\n{\n   \"code\" : 0,\n   \"data\" : {\n" +
-                     quoted("      ", "albumName", album->name) + number("      ", "albumnum", album->total) +
-                     "      \"pic\" : [" + pictures + (pictures.empty() ? "" : "\n   ") +
-                     "],\n   \"topPics\" : [\n      {\n"
-                     "         \"url\" : \"http:\\/\\/not.the.album.example\\/top.jpg\",\n"
-                     "         \"width\" : 10\n      }\n   ],\n      \"total\" : " +
-                     album->total + "\n   },\n   \"message\" : \"\"\n}\n);\n"};
+    return {200, photoListAnswer(album->name, album->photoUrls)};
 }
 
 Reply photo(std::string_view pathAndQuery, const SampleAccount& account, const Options& options,
@@ -533,6 +523,21 @@ std::vector<std::string> moodTexts(int count) {
 }
 
 } // namespace
+
+std::string photoListAnswer(const std::string& albumName, const std::vector<std::string>& urls) {
+    std::string pictures;
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        pictures += (i == 0 ? "\n" : ",\n") + photoRecord(urls[i], i);
+    }
+    const std::string total = std::to_string(urls.size());
+    return "_Callback(\n{\n   \"code\" : 0,\n   \"data\" : {\n" + quoted("      ", "albumName", albumName) +
+           number("      ", "albumnum", total) + "      \"pic\" : [" + pictures +
+           (pictures.empty() ? "" : "\n   ") +
+           "],\n   \"topPics\" : [\n      {\n"
+           "         \"url\" : \"http:\\/\\/not.the.album.example\\/top.jpg\",\n"
+           "         \"width\" : 10\n      }\n   ],\n      \"total\" : " +
+           total + "\n   },\n   \"message\" : \"\"\n}\n);\n";
+}
 
 std::string errorPage(int status) {
     const std::string code = std::to_string(status);

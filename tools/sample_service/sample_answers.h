@@ -33,6 +33,9 @@ struct SampleAccount {
 
 [[nodiscard]] std::string errorPage(int status);
 
+// A photo list answer naming `urls`, each "/" written "\/" as the service does.
+[[nodiscard]] std::string photoListAnswer(const std::string& albumName, const std::vector<std::string>& urls);
+
 // The answer to a GET of `pathAndQuery`; `refuse` gives what a visitor without
 // access to the space gets from that endpoint.
 [[nodiscard]] Reply answer(std::string_view pathAndQuery, const SampleAccount& account,

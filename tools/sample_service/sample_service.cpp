@@ -194,6 +194,9 @@ struct SampleService::Impl {
         case FaultKind::EmptyBody:
             reply.body.clear();
             break;
+        case FaultKind::PhotoAddresses:
+            reply.body = photoListAnswer("album", fault->addresses);
+            break;
         case FaultKind::SetCookies:
             for (const std::string& cookie : fault->setCookies) {
                 res.headers.emplace("Set-Cookie", cookie);

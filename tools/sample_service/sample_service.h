@@ -28,6 +28,7 @@ enum class FaultKind {
     SetCookies,      // the normal answer with one Set-Cookie line per item of `setCookies`
     Utf8Body,        // a GBK answer in UTF-8, declared with "charset=utf-8"; others unchanged
     UndeclaredUtf8,  // the answer in UTF-8 (converted if GBK) with no charset in its Content-Type
+    PhotoAddresses,  // a photo list naming the addresses of `addresses` instead of the album's
 };
 
 // A fault applies to every request whose target (path and query) contains `targetContains`.
@@ -39,6 +40,7 @@ struct Fault {
     std::string location{};
     std::size_t bodyBytes = 0;
     std::vector<std::string> setCookies{};
+    std::vector<std::string> addresses{};
 };
 
 struct Options {
