@@ -14,6 +14,7 @@
 #include <QMovie>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace qzb {
 namespace {
@@ -171,6 +172,41 @@ TEST_F(MainWindowTest, ThePopupMenusHoldTheirListsCommands) {
         for (QAction* action : menu->actions())
             items << action->text();
         EXPECT_EQ(items, c.items);
+    }
+}
+
+TEST_F(MainWindowTest, ARightPressOnAListOpensItsMenuBesideTheMouse) {
+    struct Case {
+        const char* list;
+        int page;
+        QString firstItem;
+    };
+    const Case cases[] = {{"超级列表框10", 0, utf8("复制标题")},
+                          {"chaojiliebiaokuang2", 1, utf8("另存为")},
+                          {"超级列表框1", 2, utf8("开始下载")}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.list);
+        showPage(c.page);
+        QApplication::processEvents();
+        QWidget* viewport = find<QTableWidget>(c.list)->viewport();
+        const QPoint at(20, 30);
+        QPoint shownAt;
+        QString firstItem;
+        // The menu runs its own loop; a timer looks for it and closes it.
+        QTimer watcher;
+        QObject::connect(&watcher, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                shownAt = menu->pos();
+                firstItem = menu->actions().value(0)->text();
+                menu->close();
+            }
+        });
+        watcher.start(20);
+        QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, at);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !firstItem.isEmpty(); }, 10000));
+        EXPECT_EQ(firstItem, c.firstItem);
+        EXPECT_EQ(shownAt, viewport->mapToGlobal(at) + QPoint(3, 3));
+        QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, at);
     }
 }
 
