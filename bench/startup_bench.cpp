@@ -1,5 +1,8 @@
 // Start-up of our program (skins written, main window shown) next to a bare
-// Qt program showing a window, each as a whole process, alternating runs.
+// Qt program showing a window, each as a whole process, alternating runs, on
+// the platform QT_QPA_PLATFORM names (offscreen when unset). On a display
+// server both pay for connecting to it and for the desktop's fonts and theme;
+// offscreen the bare window draws no text at all.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -38,7 +41,8 @@ double median(std::vector<double> values) {
 } // namespace
 
 int main() {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const std::string platform = getenv("QT_QPA_PLATFORM");
     std::vector<double> program, bare;
     for (int run = 0; run < kRuns; ++run) {
         const std::filesystem::path folder =
@@ -55,8 +59,10 @@ int main() {
     }
     const double ours = median(program);
     const double baseline = median(bare);
-    std::printf("start-up to the main window shown, skins written: %.0f ms, bare Qt window: %.0f ms, "
-                "ratio %.2f (goal < 1.5)\n",
-                ours * 1000, baseline * 1000, ours / baseline);
+    // The goal is for a display; offscreen, the bare window never loads a font.
+    const char* goal = platform == "offscreen" ? "for reference; the goal is on a display" : "goal < 1.5";
+    std::printf("start-up to the main window shown, skins written (%s): %.0f ms, bare Qt window: %.0f ms, "
+                "ratio %.2f (%s)\n",
+                platform.c_str(), ours * 1000, baseline * 1000, ours / baseline, goal);
     return 0;
 }
