@@ -37,10 +37,9 @@ void checkForUpdate(QWidget* owner, UserDialogs& dialogs) {
     WebRequest request;
     request.url = updatePageUrl();
     const WebReply reply = sendWebRequest(request);
-    const int status = statusCodeOf(reply.headers);
     const UpdatePage page = parseUpdatePage(reply.body);
     const QString title = QString::fromUtf8("更新提示");
-    switch (judgeUpdate(status >= 200 && status <= 299, page)) {
+    switch (judgeUpdate(isSuccess(reply.headers), page)) {
     case UpdateOutcome::ServerUnreachable:
         dialogs.showMessage(owner, title, QString::fromUtf8("连接服务器失败！"), UserDialogs::Icon::Warning);
         return;

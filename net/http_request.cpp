@@ -497,6 +497,11 @@ std::string receivedCookies(std::string_view headerText) {
     return cookies;
 }
 
+bool isSuccess(std::string_view headerText) {
+    const int status = statusCodeOf(headerText);
+    return status >= 200 && status <= 299;
+}
+
 bool declaresUtf8(std::string_view headerText) {
     return containsIgnoreCase(headerText, "charset=utf-8");
 }
@@ -560,8 +565,7 @@ std::string fetchUrlBytes(std::string_view url) {
             return setup;
         },
         [](const Exchange&) {});
-    int status = statusCodeOf(exchange.headers);
-    if (!exchange.ok || status < 200 || status > 299)
+    if (!exchange.ok || !isSuccess(exchange.headers))
         return {};
     return std::move(exchange.body);
 }

@@ -64,6 +64,8 @@ inline constexpr std::string_view kByteReaderUserAgent = "Mozilla/4.0 (compatibl
 [[nodiscard]] bool declaresUtf8(std::string_view headerText);
 // The status code of the status line that begins `headerText`, or 0.
 [[nodiscard]] int statusCodeOf(std::string_view headerText);
+// Whether the status line of `headerText` tells of success (2xx).
+[[nodiscard]] bool isSuccess(std::string_view headerText);
 // Whether the status line of `headerText` tells of a move to another address.
 [[nodiscard]] bool isMove(std::string_view headerText);
 

@@ -136,8 +136,7 @@ AlbumList listAlbums(std::string_view account) {
     WebRequest request;
     request.url = albumListUrl(*list.route, account);
     WebReply reply = sendWebRequest(request);
-    const int status = statusCodeOf(reply.headers);
-    list.answered = status >= 200 && status <= 299 && isWholeCallback(reply.body) && !isRefusal(reply.body);
+    list.answered = isSuccess(reply.headers) && isWholeCallback(reply.body) && !isRefusal(reply.body);
     list.entries = parseAlbumList(reply.body);
     return list;
 }

@@ -95,8 +95,7 @@ std::string fetchBlogContent(std::string_view account, std::string_view blogId) 
     WebRequest request;
     request.url = blogContentUrl(account, blogId);
     WebReply reply = sendWebRequest(request);
-    const int status = statusCodeOf(reply.headers);
-    if (status < 200 || status > 299)
+    if (!isSuccess(reply.headers))
         return {};
     return std::move(reply.body);
 }

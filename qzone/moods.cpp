@@ -64,8 +64,7 @@ MoodListPage fetchMoodPage(std::string_view account, int page) {
     WebRequest request;
     request.url = moodListUrl(account, page);
     WebReply reply = sendWebRequest(request);
-    const int status = statusCodeOf(reply.headers);
-    result.answered = status >= 200 && status <= 299;
+    result.answered = isSuccess(reply.headers);
     // The request asks for UTF-8; the request layer has converted the answer
     // when it said so, and an answer that did not is converted here, once.
     const std::string answer = declaresUtf8(reply.headers) ? reply.body : utf8ToGbk(reply.body);

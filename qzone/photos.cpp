@@ -125,9 +125,7 @@ PhotoDownload downloadAlbumPhotos(std::string_view account, const AlbumRoute& ro
     WebRequest request;
     request.url = photoListUrl(route, account, album.id);
     const WebReply reply = sendWebRequest(request);
-    const int status = statusCodeOf(reply.headers);
-    outcome.listRead =
-        status >= 200 && status <= 299 && isWholeCallback(reply.body) && !isRefusal(reply.body);
+    outcome.listRead = isSuccess(reply.headers) && isWholeCallback(reply.body) && !isRefusal(reply.body);
     const std::vector<std::string> urls = parsePhotoList(reply.body);
     const int total = static_cast<int>(urls.size());
     outcome.listed = total;
