@@ -14,10 +14,6 @@ namespace {
 [[maybe_unused]] ::testing::Environment* const kApplication =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment<QApplication>);
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 class AlbumPageTest : public WindowTest {
 protected:
     void SetUp() override {

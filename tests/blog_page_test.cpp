@@ -15,10 +15,6 @@ namespace {
 [[maybe_unused]] ::testing::Environment* const kApplication =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment<QApplication>);
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 class BlogPageTest : public WindowTest {
 protected:
     [[nodiscard]] QTableWidget* list() const { return find<QTableWidget>("超级列表框10"); }

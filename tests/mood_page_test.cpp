@@ -12,10 +12,6 @@ namespace {
 [[maybe_unused]] ::testing::Environment* const kApplication =
     ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment<QApplication>);
 
-QString utf8(const char* text) {
-    return QString::fromUtf8(text);
-}
-
 class MoodPageTest : public WindowTest {
 protected:
     void SetUp() override {

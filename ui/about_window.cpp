@@ -1,5 +1,6 @@
 #include "ui/about_window.h"
 
+#include "res/pictures.h"
 #include "ui/link_label.h"
 #include "ui/main_window_description.h"
 
@@ -38,7 +39,7 @@ WindowDescription aboutWindowDescription() {
     headline.textColor = QColor(0, 0, 0);
     window.controls.push_back(headline);
     ControlDescription picture = aboutControl("图片框1", K::PictureBox, {0, 64, 80, 136});
-    picture.picture = QStringLiteral(":/res/about.jpg");
+    picture.picture = QString::fromLatin1(kAboutPictureResource);
     window.controls.push_back(picture);
     ControlDescription author = aboutControl("zuozhemingzi", K::Label, {96, 64, 40, 32});
     author.text = utf8("墨枢");

@@ -20,9 +20,6 @@ public:
     // box (the album's name unless the user typed another) inside the save folder.
     void downloadAlbum();
 
-    [[nodiscard]] QTableWidget* list() const { return m_list; }
-    [[nodiscard]] const std::vector<AlbumEntry>& albums() const { return m_albums; }
-
 private:
     void showAlbums();
     void nameAfterSelection();

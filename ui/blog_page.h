@@ -22,7 +22,6 @@ public:
     void removePost();
     void clearList();
 
-    [[nodiscard]] QTableWidget* list() const { return m_list; }
     [[nodiscard]] const std::vector<BlogEntry>& posts() const { return m_posts; }
 
 private:

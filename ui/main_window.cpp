@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include "res/pictures.h"
 #include "ui/about_window.h"
 #include "ui/album_page.h"
 #include "ui/blog_page.h"
@@ -35,7 +36,7 @@ MainWindow::MainWindow(UserDialogs& dialogs, std::string base, QWidget* parent)
       m_dialogs(dialogs), m_description(mainWindowDescription()) {
     setObjectName(QStringLiteral("zhuchuangkou"));
     setWindowTitle(m_description.title);
-    setWindowIcon(QIcon(QStringLiteral(":/res/app_icon.ico")));
+    setWindowIcon(QIcon(QString::fromLatin1(kAppIconResource)));
     auto* clientArea = new QWidget(this);
     setCentralWidget(clientArea);
     m_controls = buildControls(clientArea, m_description.controls);

@@ -33,8 +33,6 @@ public:
 
     [[nodiscard]] QWidget* control(const QString& name) const;
     [[nodiscard]] BlogPage& blogPage() const { return *m_blogPage; }
-    [[nodiscard]] MoodPage& moodPage() const { return *m_moodPage; }
-    [[nodiscard]] AlbumPage& albumPage() const { return *m_albumPage; }
     [[nodiscard]] TrayIcon& trayIcon();
     [[nodiscard]] AboutWindow* aboutWindow() const { return m_about; }
 

@@ -1,6 +1,7 @@
 #include "ui/main_window_description.h"
 
 #include "qzb_build_config.h"
+#include "res/pictures.h"
 
 namespace qzb {
 namespace {
@@ -115,7 +116,7 @@ WindowDescription mainWindowDescription() {
     window.controls.push_back(tabs);
 
     ControlDescription banner = control("图片框1", K::PictureBox, {272, 16, 88, 32});
-    banner.picture = QStringLiteral(":/res/banner.gif");
+    banner.picture = QString::fromLatin1(kBannerResource);
     banner.handCursor = true;
     window.controls.push_back(banner);
     window.controls.push_back(control("标签7", K::Label, {16, 392, 96, 24}, "", -1, "当前版本：V1.1"));

@@ -20,9 +20,6 @@ public:
     void removeMood();
     void clearList();
 
-    [[nodiscard]] QTableWidget* list() const { return m_list; }
-    [[nodiscard]] const std::vector<MoodEntry>& moods() const { return m_moods; }
-
 private:
     void showMoods();
     void clearRows();

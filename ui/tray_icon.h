@@ -30,7 +30,6 @@ public:
     void hide();
     [[nodiscard]] bool isShown() const;
     [[nodiscard]] QString tip() const;
-    [[nodiscard]] QMenu* menu() const { return m_menu.get(); }
 
 signals:
     void restoreRequested();
